@@ -62,14 +62,19 @@ start() {
   rm -rf "$dir/prefix"
   cp -a "$dir/prefix-template" "$dir/prefix"
 
-  local display
-  display=$(free_display)
-  Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
-  local xvfb_pid=$!
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X$display" ] && break
-    sleep 0.1
-  done
+  # WINE_SESSION_DISPLAY=:0 shows the session on an existing display instead.
+  local display xvfb_pid=""
+  if [ -n "${WINE_SESSION_DISPLAY:-}" ]; then
+    display=${WINE_SESSION_DISPLAY#:}
+  else
+    display=$(free_display)
+    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp </dev/null >"$dir/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    for _ in $(seq 50); do
+      [ -e "/tmp/.X11-unix/X$display" ] && break
+      sleep 0.1
+    done
+  fi
 
   export WINEPREFIX=$dir/prefix DISPLAY=:$display
   "$wineserver" -p </dev/null >/dev/null 2>&1
@@ -83,7 +88,7 @@ export DISPLAY=':$display'
 export WINEDEBUG='$WINEDEBUG'
 export WINEDLLOVERRIDES='$WINEDLLOVERRIDES'
 export QEMU_RESERVED_VA='$QEMU_RESERVED_VA'
-XVFB_PID=$xvfb_pid
+XVFB_PID='$xvfb_pid'
 ENV
   echo "wine-session: display :$display, prefix $WINEPREFIX"
 }
@@ -92,7 +97,7 @@ stop_session() {
   # shellcheck disable=SC1090
   source "$env_file"
   WINEPREFIX=$WINEPREFIX "$wineserver" -k 2>/dev/null || true
-  if kill "$XVFB_PID" 2>/dev/null; then
+  if [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null; then
     for _ in $(seq 50); do
       kill -0 "$XVFB_PID" 2>/dev/null || break
       sleep 0.1
