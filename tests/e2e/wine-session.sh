@@ -22,7 +22,10 @@ common_env() {
 
 make_template() {
   local template=$dir/prefix-template
-  [ -f "$template/.avizolp-ready" ] && return
+  # The stamp names this script's version, so a changed set-up remakes it.
+  local version
+  version=$(sha1sum "$0" | cut -d' ' -f1)
+  [ "$(cat "$template/.avizolp-ready" 2>/dev/null)" = "$version" ] && return
   rm -rf "$template"
   echo "wine-session: making a Wine prefix template (once per build tree)"
   WINEPREFIX=$template "$wine64" wineboot -i >/dev/null 2>&1
@@ -34,13 +37,16 @@ make_template() {
   "${reg[@]}" add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null
   # A crashing program must end, not wait for a dialog or a debugger.
   "${reg[@]}" add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null
+  # Wine starts winedbg when AeDebug names no debugger, and asks first when
+  # Auto is 0; a debugger that cannot be started makes UnhandledExceptionFilter
+  # answer EXCEPTION_EXECUTE_HANDLER, as on a machine without one.
   for key in 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
              'HKLM\Software\Wow6432Node\Microsoft\Windows NT\CurrentVersion\AeDebug'; do
-    "${reg[@]}" delete "$key" /v Debugger /f >/dev/null 2>&1 || true
-    "${reg[@]}" add "$key" /v Auto /d 0 /f >/dev/null
+    "${reg[@]}" add "$key" /v Debugger /d 'C:\windows\no-debugger.exe %ld %ld' /f >/dev/null
+    "${reg[@]}" add "$key" /v Auto /d 1 /f >/dev/null
   done
   WINEPREFIX=$template "$wineserver" -w
-  touch "$template/.avizolp-ready"
+  echo "$version" >"$template/.avizolp-ready"
 }
 
 free_display() {
