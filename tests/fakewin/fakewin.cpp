@@ -26,6 +26,7 @@ std::deque<MSG> queue;
 std::map<UINT, std::string> strings;
 std::map<int, std::string> resources;
 std::map<std::string, std::string> files;
+DWORD lastError;
 std::map<std::string, std::string> profile;
 
 namespace {
@@ -145,6 +146,7 @@ void Reset()
     strings = {{1, "zolp"}, {1001, "avizolp.ini"}, {1007, "avizolp"}};
     resources.clear();
     files.clear();
+    lastError = 0;
     profile.clear();
     windows.clear();
     classes.clear();
@@ -359,6 +361,8 @@ BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value,
 HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD disposition, DWORD, HANDLE)
 {
     Log("CreateFileA", name, Hex(access), disposition);
+    if (answers.CreateFileFails && answers.CreateFileFails(name, access))
+        return INVALID_HANDLE_VALUE;
     if (access & GENERIC_WRITE) {
         files[name] = "";
     } else if (files.count(name) == 0) {
@@ -400,6 +404,10 @@ BOOL WINAPI DeleteFileA(LPCSTR name)
 BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
 {
     Log("MoveFileExA", from, to, Hex(flags));
+    if (platformId == VER_PLATFORM_WIN32_WINDOWS) {
+        lastError = ERROR_CALL_NOT_IMPLEMENTED;  // Windows 95/98 have only the name
+        return FALSE;
+    }
     if (answers.MoveFileExA)
         return answers.MoveFileExA(from, to, flags);
     if (files.count(from) == 0 || (files.count(to) != 0 && !(flags & MOVEFILE_REPLACE_EXISTING)))
@@ -409,14 +417,36 @@ BOOL WINAPI MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags)
     return TRUE;
 }
 
+// Never replaces: the destination must not exist.
+BOOL WINAPI MoveFileA(LPCSTR from, LPCSTR to)
+{
+    Log("MoveFileA", from, to);
+    if (answers.MoveFileFails && answers.MoveFileFails(from, to))
+        return FALSE;
+    if (files.count(from) == 0 || files.count(to) != 0)
+        return FALSE;
+    files[to] = files[from];
+    files.erase(from);
+    return TRUE;
+}
+
+DWORD WINAPI GetLastError()
+{
+    return lastError;
+}
+
 UINT WINAPI GetTempFileNameA(LPCSTR directory, LPCSTR prefix, UINT, LPSTR name)
 {
     Log("GetTempFileNameA", directory, prefix);
+    size_t length = std::strlen(directory);
+    const char* separator = length > 0 && directory[length - 1] == '\\' ? "" : "\\";
     for (UINT unique = 1;; ++unique) {
         char candidate[600];
-        std::snprintf(candidate, sizeof candidate, "%s\\%.3s%X.tmp", directory, prefix, unique);
+        std::snprintf(candidate, sizeof candidate, "%s%s%.3s%X.tmp", directory, separator, prefix, unique);
         if (files.count(candidate) == 0) {
             if (std::strlen(candidate) >= MAX_PATH)
+                return 0;
+            if (answers.CreateFileFails && answers.CreateFileFails(candidate, GENERIC_WRITE))
                 return 0;
             std::strcpy(name, candidate);
             files[candidate] = "";

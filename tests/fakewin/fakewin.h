@@ -46,6 +46,10 @@ struct Answers {
     std::function<BOOL(HANDLE, LPCVOID, DWORD, LPDWORD)> WriteFile;
     std::function<BOOL(HANDLE)> CloseHandle;
     std::function<BOOL(LPCSTR, LPCSTR, DWORD)> MoveFileExA;
+    // The platform refuses to create or open this file (CreateFileA, and the
+    // file GetTempFileNameA creates), as in a read-only directory.
+    std::function<bool(LPCSTR name, DWORD access)> CreateFileFails;
+    std::function<bool(LPCSTR from, LPCSTR to)> MoveFileFails;  // MoveFileA refuses this rename
     std::function<DWORD(LPCSTR, LPSTR, DWORD)> GetShortPathNameA;
 };
 extern Answers answers;
@@ -63,6 +67,7 @@ extern std::deque<MSG> queue;                  // the thread's posted messages
 extern std::map<UINT, std::string> strings;    // LoadStringA
 extern std::map<int, std::string> resources;   // "DATA" resources by integer id
 extern std::map<std::string, std::string> files;  // file system: path -> bytes
+extern DWORD lastError;                        // GetLastError; set by the fakes that model it
 // INI store: "file|section|key" -> value text, as the profile functions see it.
 extern std::map<std::string, std::string> profile;
 
