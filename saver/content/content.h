@@ -15,3 +15,5 @@ extern char iniSection[40];   // section name, loaded from the string table
 extern char iniFileName[13];  // settings file name (8.3), loaded from the string table
 void ReadSettings();
 void WriteSettings();
+const LONG defaultZoom = 200;  // "zoom" when the file has none
+const LONG defaultSound = 1;   // "sound" when the file has none

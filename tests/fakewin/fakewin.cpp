@@ -354,6 +354,8 @@ UINT WINAPI GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, 
 BOOL WINAPI WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)
 {
     Log("WritePrivateProfileStringA", section, key, value, file);
+    if (answers.WritePrivateProfileStringA && !answers.WritePrivateProfileStringA(section, key, value, file))
+        return FALSE;
     profile[ProfileKey(file, section, key)] = value ? value : "";
     return TRUE;
 }

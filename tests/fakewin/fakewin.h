@@ -51,6 +51,7 @@ struct Answers {
     std::function<bool(LPCSTR name, DWORD access)> CreateFileFails;
     std::function<bool(LPCSTR from, LPCSTR to)> MoveFileFails;  // MoveFileA refuses this rename
     std::function<DWORD(LPCSTR, LPSTR, DWORD)> GetShortPathNameA;
+    std::function<BOOL(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR file)> WritePrivateProfileStringA;
 };
 extern Answers answers;
 

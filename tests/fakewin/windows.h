@@ -196,6 +196,8 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "the platform's record size");
 #define IDNO 7
 #define BM_GETCHECK 0x00F0
 #define BM_SETCHECK 0x00F1
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
 #define SB_CTL 2
 #define SB_LINEUP 0
 #define SB_LINEDOWN 1

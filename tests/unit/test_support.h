@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,10 @@ inline void ResetProductState()
     verifierProc = nullptr;
     verifyInProgress = FALSE;
     lastVerifyTick = 0xFFFFFFFF;
+    zoomPercent = 0;
+    soundOn = 0;
+    std::strcpy(iniSection, "avizolp");
+    iniFileName[0] = '\0';
 }
 
 class PlatformTest : public ::testing::Test {
