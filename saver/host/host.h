@@ -25,7 +25,8 @@ typedef BOOL(WINAPI* VerifyPasswordFn)(HWND owner);
 extern HMODULE verifierModule;         // PASSWORD.CPL while loaded
 extern VerifyPasswordFn verifierProc;  // its VerifyScreenSavePwd, or null
 extern BOOL verifyInProgress;          // a verification request is running
-extern DWORD lastVerifyTick;           // tick at the end of the last request; 0xFFFFFFFF: none yet
+extern DWORD lastVerifyTick;           // tick at the end of the last request; noVerifyYet: none yet
+const DWORD noVerifyYet = 0xFFFFFFFF;
 
 // --- Entry and dispatch (entry.cpp) ---
 const char* SkipProgramName(const char* commandLine);

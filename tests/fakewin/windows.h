@@ -16,6 +16,7 @@ typedef unsigned char BYTE;
 typedef unsigned short WORD;
 typedef uint32_t DWORD;
 typedef int32_t LONG;
+typedef int64_t LONGLONG;
 typedef uint32_t ULONG;
 typedef unsigned int UINT;
 typedef int INT;
