@@ -378,9 +378,15 @@ HANDLE WINAPI CreateFileA(LPCSTR name, DWORD access, DWORD, LPVOID, DWORD dispos
 BOOL WINAPI WriteFile(HANDLE file, LPCVOID data, DWORD size, LPDWORD written, LPVOID)
 {
     Log("WriteFile", file, size);
-    if (answers.WriteFile)
-        return answers.WriteFile(file, data, size, written);
     auto open = openFiles.find(file);
+    if (answers.WriteFile) {
+        // What the answer reports as written reaches the file: a short write
+        // leaves a partial file behind, as on the platform.
+        BOOL wrote = answers.WriteFile(file, data, size, written);
+        if (wrote && open != openFiles.end())
+            files[open->second].append(static_cast<const char*>(data), std::min(*written, size));
+        return wrote;
+    }
     if (open == openFiles.end())
         return FALSE;
     files[open->second].append(static_cast<const char*>(data), size);
@@ -867,10 +873,56 @@ LSTATUS WINAPI RegCloseKey(HKEY key)
 
 // ---------------------------------------------------------------- winmm
 
+// The fields the product fills in, for the requests that carry any; the
+// rest show as "&record". Reading the whole record also lets the sanitizer
+// catch a record smaller than its request needs.
+static std::string Text(LPSTR text)
+{
+    return Arg(static_cast<LPCSTR>(text));
+}
+
+static std::string McRecord(UINT command, DWORD_PTR parameters)
+{
+    if (parameters == 0)
+        return "0";
+    switch (command) {
+    case MCI_OPEN: {
+        auto* open = reinterpret_cast<const MCI_DGV_OPEN_PARMSA*>(parameters);
+        return "open{" + Text(open->lpstrDeviceType) + ", " + Text(open->lpstrElementName) + ", " +
+               Text(open->lpstrAlias) + ", " + Hex(open->dwStyle) + ", " + Handle(open->hWndParent) + "}";
+    }
+    case MCI_PLAY: {
+        auto* play = reinterpret_cast<const MCI_PLAY_PARMS*>(parameters);
+        return "play{" + Hex(play->dwCallback) + ", " + Arg(play->dwFrom) + ", " + Arg(play->dwTo) + "}";
+    }
+    case MCI_SEEK:
+        return "seek{" + Arg(reinterpret_cast<const MCI_SEEK_PARMS*>(parameters)->dwTo) + "}";
+    case MCI_WINDOW: {
+        auto* window = reinterpret_cast<const MCI_DGV_WINDOW_PARMSA*>(parameters);
+        return "window{" + Handle(window->hWnd) + ", " + Arg(window->nCmdShow) + ", " + Text(window->lpstrText) + "}";
+    }
+    case MCI_STATUS:
+        return "status{" + Hex(reinterpret_cast<const MCI_DGV_STATUS_PARMSA*>(parameters)->dwItem) + "}";
+    case MCI_PUT: {
+        const RECT& rect = reinterpret_cast<const MCI_DGV_PUT_PARMS*>(parameters)->rc;
+        return "rect{" + Arg(rect.left) + ", " + Arg(rect.top) + ", " + Arg(rect.right) + ", " + Arg(rect.bottom) +
+               "}";
+    }
+    }
+    return "&record";
+}
+
 MCIERROR WINAPI mciSendCommandA(MCIDEVICEID device, UINT command, DWORD_PTR flags, DWORD_PTR parameters)
 {
-    Log("mciSendCommandA", device, Hex(command), Hex(flags), std::string(parameters ? "&record" : "0"));
-    return answers.mciSendCommandA ? answers.mciSendCommandA(device, command, flags, parameters) : 0;
+    Log("mciSendCommandA", device, Hex(command), Hex(flags), McRecord(command, parameters));
+    if (answers.mciSendCommandA)
+        return answers.mciSendCommandA(device, command, flags, parameters);
+    // A file that is not there cannot be opened; everything else succeeds.
+    auto* open = reinterpret_cast<const MCI_OPEN_PARMSA*>(parameters);
+    bool opensElement = command == MCI_OPEN && open != nullptr && (flags & MCI_OPEN_ELEMENT);
+    if (opensElement && files.count(open->lpstrElementName) == 0)
+        return 275;  // MCIERR_FILE_NOT_FOUND
+    return 0;
 }
 
 MCIDEVICEID WINAPI mciGetDeviceIDA(LPCSTR device)

@@ -36,6 +36,7 @@ TEST_F(SaverWindow, FullScreenRunsUntilTheWindowIsDestroyed)
             "TranslateMessage(WM_CLOSE)",
             "DispatchMessageA(0x1001, WM_CLOSE)",
             "PostQuitMessage(0)",
+            "PostQuitMessage(0)",  // the content's own, as it releases the clip
             "GetMessageA(0, 0, 0)",
         },
         fake::CallsNamed(hostCalls)));
@@ -154,8 +155,9 @@ TEST_F(HostMessages, CreationDetachesTheInputContextAndRecordsTheAnchor)
     EXPECT_EQ(-7, cursorAnchor.x);
     EXPECT_EQ(300, cursorAnchor.y);
 
+    // The second quit request is the content's own, as it releases the clip.
     Send(WM_DESTROY);
-    EXPECT_TRUE(SameCalls({"ImmAssociateContext(0x5A, 0x1C)", "PostQuitMessage(0)"},
+    EXPECT_TRUE(SameCalls({"ImmAssociateContext(0x5A, 0x1C)", "PostQuitMessage(0)", "PostQuitMessage(0)"},
                           fake::CallsNamed({"ImmAssociateContext", "PostQuitMessage"})));
 }
 
@@ -163,13 +165,15 @@ TEST_F(HostMessages, WithoutAnInputMethodNothingIsDetachedOrReattached)
 {
     Send(WM_CREATE);
     Send(WM_DESTROY);
-    EXPECT_TRUE(SameCalls({"PostQuitMessage(0)"}, fake::CallsNamed({"GetProcAddress", "PostQuitMessage"})));
+    EXPECT_TRUE(SameCalls({"PostQuitMessage(0)", "PostQuitMessage(0)"},
+                          fake::CallsNamed({"GetProcAddress", "PostQuitMessage"})));
 
     // IMM32 present but without the function.
     fake::answers.GetModuleHandleA = [](LPCSTR) { return reinterpret_cast<HMODULE>(0x1A); };
     Send(WM_CREATE);
     Send(WM_DESTROY);
-    EXPECT_TRUE(SameCalls({"PostQuitMessage(0)"}, fake::CallsNamed({"ImmAssociateContext", "PostQuitMessage"})));
+    EXPECT_TRUE(SameCalls({"PostQuitMessage(0)", "PostQuitMessage(0)"},
+                          fake::CallsNamed({"ImmAssociateContext", "PostQuitMessage"})));
 }
 
 TEST_F(HostMessages, PreviewCreationLeavesTheCursorAlone)

@@ -30,6 +30,13 @@ inline void ResetProductState()
     soundOn = 0;
     std::strcpy(iniSection, "avizolp");
     iniFileName[0] = '\0';
+    aviPath[0] = '\0';
+    wavPath[0] = '\0';
+    videoDeviceId = 0;
+    videoOpen = FALSE;
+    videoPlaying = FALSE;
+    videoWindow = nullptr;
+    videoInputCount = 0;
 }
 
 class PlatformTest : public ::testing::Test {
