@@ -26,7 +26,7 @@ static bool IsSpace(char c)
 }
 
 // The C library's atoi, without its undefined overflow: a magnitude beyond
-// 32 bits saturates. (Only four characters ever arrive here.)
+// what LONG holds saturates. (Only four characters ever arrive here.)
 static LONG ParseDecimal(const char* text)
 {
     const LONG largest = 0x7FFFFFFF;
