@@ -20,6 +20,27 @@ VerifyPasswordFn LoadedVerifier(std::function<BOOL(HWND)> answer)
     return TestVerifier;
 }
 
+// The states in which the input rules stand aside, and the one where they act.
+struct Mode {
+    const char* name;
+    BOOL preview;
+    LONG approved;
+    BOOL verifying;
+    void Enter() const
+    {
+        isPreviewMode = preview;
+        closeApproved = approved;
+        verifyInProgress = verifying;
+    }
+};
+const Mode running = {"running", FALSE, 0, FALSE};
+const Mode asideModes[] = {
+    {"preview", TRUE, 0, FALSE},
+    {"approved", FALSE, 1, FALSE},
+    {"approved with 5", FALSE, 5, FALSE},
+    {"verifying", FALSE, 0, TRUE},
+};
+
 class Closing : public PlatformTest {
 protected:
     HWND window = nullptr;
@@ -157,22 +178,9 @@ TEST_F(Closing, TableOfMessages)
 // rules aside: nothing posts, the cursor is left alone, everything defaults.
 TEST_F(Closing, RulesStandAsideInPreviewAfterApprovalAndDuringVerification)
 {
-    struct Mode {
-        const char* name;
-        BOOL preview;
-        LONG approved;
-        BOOL verifying;
-    } modes[] = {
-        {"preview", TRUE, 0, FALSE},
-        {"approved", FALSE, 1, FALSE},
-        {"approved with 5", FALSE, 5, FALSE},
-        {"verifying", FALSE, 0, TRUE},
-    };
-    for (const Mode& m : modes) {
+    for (const Mode& m : asideModes) {
         for (BOOL win9x : {FALSE, TRUE}) {
-            isPreviewMode = m.preview;
-            closeApproved = m.approved;
-            verifyInProgress = m.verifying;
+            m.Enter();
             isWin9xFamily = win9x;
             for (UINT message : {WM_KEYDOWN, WM_SYSKEYDOWN, WM_LBUTTONDOWN, WM_RBUTTONDOWN, WM_MBUTTONDOWN,
                                  WM_ACTIVATEAPP, WM_POWERBROADCAST, WM_SHOWWINDOW, WM_SETCURSOR}) {
@@ -277,24 +285,13 @@ TEST_F(Closing, VerificationRequestIsAnsweredOnWindows9xOnly)
 
 TEST_F(Closing, QueryCancelAutoPlayClosesAndCancelsOnlyWithAPassword)
 {
-    struct Mode {
-        const char* name;
-        BOOL preview;
-        LONG approved;
-        BOOL verifying;
-    } modes[] = {
-        {"running", FALSE, 0, FALSE},
-        {"preview", TRUE, 0, FALSE},
-        {"approved", FALSE, 1, FALSE},
-        {"verifying", FALSE, 0, TRUE},
-    };
+    std::vector<Mode> modes(std::begin(asideModes), std::end(asideModes));
+    modes.push_back(running);
     isWin9xFamily = TRUE;
     queryCancelAutoPlayMessage = 0xC0DE;
     for (const Mode& m : modes) {
         for (bool loaded : {true, false}) {
-            isPreviewMode = m.preview;
-            closeApproved = m.approved;
-            verifyInProgress = m.verifying;
+            m.Enter();
             verifierProc = loaded ? LoadedVerifier(nullptr) : nullptr;
             EXPECT_EQ(loaded ? 1 : 0, Send(0xC0DE)) << m.name;
             EXPECT_TRUE(SameCalls({postClose}, fake::CallsNamed({"PostMessageA", "DefWindowProcA"}))) << m.name;
