@@ -211,6 +211,10 @@ void Settle(DWORD milliseconds)
 
 void ParkCursor(int x, int y)
 {
+    // Wine ignores a process's first SetCursorPos until it has asked where
+    // the cursor is.
+    POINT now;
+    GetCursorPos(&now);
     SetCursorPos(x, y);
     Settle(200);
 }
