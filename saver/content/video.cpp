@@ -161,6 +161,18 @@ static void OnVideoInput()
         EndSaverFromClip();
 }
 
+// The device erases its window black and draws the frame over it; with its
+// procedure gone, the default would erase with the device's class brush,
+// which flashes grey over the clip whenever the window is shown, moved or
+// uncovered.
+static LRESULT OnVideoEraseBackground(HWND window, HDC dc)
+{
+    RECT client = {};
+    GetClientRect(window, &client);
+    FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    return 1;
+}
+
 // The device's own procedure is never called again: the clip's window is
 // judged by the saver's rules, as part of the saver window. A close of the
 // clip's window alone (DefaultSaverProc raises it for a middle click over the
@@ -169,6 +181,8 @@ static void OnVideoInput()
 LRESULT CALLBACK VideoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
+    case WM_ERASEBKGND:
+        return OnVideoEraseBackground(window, reinterpret_cast<HDC>(wParam));
     case WM_CLOSE:
         PostMessageA(saverWindow, WM_CLOSE, 0, 0);
         return 0;

@@ -103,7 +103,8 @@ std::string MessageName(UINT message)
     static const std::map<UINT, const char*> names = {
         {WM_CREATE, "WM_CREATE"}, {WM_DESTROY, "WM_DESTROY"}, {WM_SETTEXT, "WM_SETTEXT"},
         {WM_PAINT, "WM_PAINT"}, {WM_CLOSE, "WM_CLOSE"}, {WM_QUIT, "WM_QUIT"},
-        {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_ACTIVATEAPP, "WM_ACTIVATEAPP"}, {WM_SETCURSOR, "WM_SETCURSOR"},
+        {WM_ERASEBKGND, "WM_ERASEBKGND"}, {WM_SHOWWINDOW, "WM_SHOWWINDOW"}, {WM_ACTIVATEAPP, "WM_ACTIVATEAPP"},
+        {WM_SETCURSOR, "WM_SETCURSOR"},
         {WM_POWER, "WM_POWER"}, {WM_HELP, "WM_HELP"}, {WM_CONTEXTMENU, "WM_CONTEXTMENU"},
         {WM_KEYDOWN, "WM_KEYDOWN"}, {WM_KEYUP, "WM_KEYUP"}, {WM_CHAR, "WM_CHAR"},
         {WM_SYSKEYDOWN, "WM_SYSKEYDOWN"}, {WM_SYSKEYUP, "WM_SYSKEYUP"}, {WM_INITDIALOG, "WM_INITDIALOG"},
@@ -842,6 +843,13 @@ HGDIOBJ WINAPI GetStockObject(int object)
 {
     Log("GetStockObject", object);
     return reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(0xB0 + object));
+}
+
+int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush)
+{
+    Log("FillRect", dc, "{" + Arg(rect->left) + ", " + Arg(rect->top) + ", " + Arg(rect->right) + ", " +
+                            Arg(rect->bottom) + "}", brush);
+    return 1;
 }
 
 int WINAPI GetClipBox(HDC dc, LPRECT rect)

@@ -313,6 +313,7 @@ BOOL WINAPI UpdateWindow(HWND window);
 
 // gdi32
 HGDIOBJ WINAPI GetStockObject(int object);
+int WINAPI FillRect(HDC dc, const RECT* rect, HBRUSH brush);
 int WINAPI GetClipBox(HDC dc, LPRECT rect);
 
 // advapi32

@@ -276,6 +276,7 @@ protected:
     {
         Video::SetUp();
         MakeSaver(1024, 768);
+        zoomPercent = 200;
         OpenVideo(saver);
         clip = videoWindow;
         fake::calls.clear();
@@ -353,6 +354,15 @@ TEST_F(VideoInput, OtherMessagesFollowTheClosingRulesForTheClipsWindow)
                            "PostMessageA(0x1002, WM_CLOSE, 0, 0)", "DefWindowProcA(0x1002, WM_SYSKEYDOWN, 0, 0)"},
                           fake::CallsNamed({"SetCursor", "DefWindowProcA", "PostMessageA"})));
     EXPECT_EQ(0, videoInputCount);
+}
+
+// The device erased its window black; the default would use its class brush.
+TEST_F(VideoInput, TheClipsWindowIsErasedBlack)
+{
+    HDC dc = reinterpret_cast<HDC>(0xDC2);
+    EXPECT_EQ(1, VideoWindowProc(clip, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0));
+    EXPECT_TRUE(SameCalls({"GetClientRect(0x1002)", "GetStockObject(4)", "FillRect(0xDC2, {0, 0, 640, 480}, 0xB4)"},
+                          fake::calls));
 }
 
 }  // namespace
