@@ -359,6 +359,13 @@ protected:
     Program saver;
     HWND dialog = nullptr;
 
+    void SetUp() override
+    {
+        DriverTest::SetUp();
+        // The dialog plays nothing: it starts from no settings file on both builds.
+        RemoveFile(InWindowsDir(settingsName));
+    }
+
     void Open(const std::string& args = "/c")
     {
         saver = Start(SaverPath(), args);

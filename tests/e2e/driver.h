@@ -82,7 +82,8 @@ void DeleteValue(HKEY root, const std::string& key, const std::string& name);
 void ReportWindows98(const std::string& exeName, bool on);
 
 // A fixture that leaves nothing running behind a test and starts each test
-// from no saver window, no settings file and the cursor parked.
+// from no saver window, no settings file (on i686: one that only turns the
+// sound off, see driver.cpp) and the cursor parked.
 class DriverTest : public ::testing::Test {
 protected:
     void SetUp() override;
