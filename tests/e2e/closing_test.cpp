@@ -5,20 +5,6 @@
 namespace e2e {
 namespace {
 
-// Absolute moves: Wine bases a relative move on a cursor position that the
-// saver's process may already have changed, so small relative steps drift.
-void MoveCursorTo(int x, int y)
-{
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    // Rounded up, so that the platform's truncating scale lands on the pixel.
-    input.mi.dx = (x * 65536 + width - 1) / width;
-    input.mi.dy = (y * 65536 + height - 1) / height;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
-
 class Closing : public DriverTest {
 protected:
     Program saver;

@@ -127,6 +127,19 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds)
     }
 }
 
+void Pump(DWORD milliseconds)
+{
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < milliseconds) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        Sleep(10);
+    }
+}
+
 namespace {
 struct WindowSearch {
     DWORD processId;
@@ -219,9 +232,12 @@ void ParkCursor(int x, int y)
     Settle(200);
 }
 
-void MoveCursorBy(int dx, int dy)
+void MoveCursorTo(int x, int y)
 {
-    Send(MouseInput(MOUSEEVENTF_MOVE, dx, dy));
+    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
+    // Rounded up, so that the platform's truncating scale lands on the pixel.
+    Send(MouseInput(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, (x * 65536 + width - 1) / width,
+                    (y * 65536 + height - 1) / height));
 }
 
 void KeyDown(WORD virtualKey)
@@ -364,6 +380,20 @@ void RemoveFile(const std::string& path)
         RemoveDirectoryA(path.c_str());
     else
         DeleteFileA(path.c_str());
+}
+
+std::vector<std::string> TemporaryFilesLeft()
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(InWindowsDir("zol*.tmp").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do
+        names.push_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
 }
 
 void SetDword(HKEY root, const std::string& key, const std::string& name, DWORD value)

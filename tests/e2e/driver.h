@@ -37,6 +37,9 @@ void StopAll();
 
 // --- windows ---
 bool WaitUntil(const std::function<bool()>& condition, DWORD milliseconds = 10000);
+// Runs the driver's own message loop for a while: its windows need it while a
+// window of another process lives in them, and to see device notifications.
+void Pump(DWORD milliseconds);
 // The first visible top-level window of the process with this class (any class when null).
 HWND TopWindowOf(const Program& program, const char* className = nullptr);
 HWND WaitForTopWindow(const Program& program, const char* className = nullptr, DWORD milliseconds = 15000);
@@ -48,7 +51,9 @@ RECT RectInParent(HWND window);                 // relative to the parent's clie
 
 // --- input (real input through the platform) ---
 void ParkCursor(int x, int y);                  // moves the cursor and lets the move settle
-void MoveCursorBy(int dx, int dy);              // a relative move of the real cursor
+// An absolute move of the real cursor. Relative moves drift here: Wine bases
+// them on a cursor position that the saver's process may already have moved.
+void MoveCursorTo(int x, int y);
 void KeyDown(WORD virtualKey);
 void KeyUp(WORD virtualKey);
 void PressKey(WORD virtualKey);
@@ -73,6 +78,9 @@ bool IsDirectory(const std::string& path);
 std::string ReadBytes(const std::string& path);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 void RemoveFile(const std::string& path);       // a file or an empty directory; absent is fine
+// The temporary files ("zol*.tmp") that a write through a temporary name
+// would leave in the Windows directory if it failed to clean up.
+std::vector<std::string> TemporaryFilesLeft();
 
 // --- registry of the prefix ---
 void SetDword(HKEY root, const std::string& key, const std::string& name, DWORD value);

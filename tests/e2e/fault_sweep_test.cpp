@@ -20,21 +20,6 @@ std::string Resource(int id)
     return bytes;
 }
 
-// Files the saver may have left in the Windows directory under a temporary name.
-std::vector<std::string> TemporaryFiles()
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(InWindowsDir("*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 void RemoveMedia()
 {
     for (const char* name : {"zolp.avi", "zolp.wav"})
@@ -128,7 +113,7 @@ TEST_F(FaultSweep, EveryConditionClosesWithZeroAndLosesNothing)
         c.arrange();
         EXPECT_EQ(0u, RunAndClose(c.name));
         c.check();
-        EXPECT_TRUE(TemporaryFiles().empty());
+        EXPECT_TRUE(TemporaryFilesLeft().empty());
         EXPECT_EQ(nullptr, FindWindowA("WindowsScreenSaverClass", nullptr));
     }
 }
@@ -167,7 +152,7 @@ TEST_F(FaultSweep, SimultaneousStartsExtractWholeFilesAndKeepOneSaver)
     EXPECT_EQ(1, fullScreen);
     EXPECT_EQ(clip, ReadBytes(InWindowsDir("zolp.avi")));
     EXPECT_EQ(sound, ReadBytes(InWindowsDir("zolp.wav")));
-    EXPECT_TRUE(TemporaryFiles().empty());
+    EXPECT_TRUE(TemporaryFilesLeft().empty());
     DestroyWindow(parent);
 }
 

@@ -69,21 +69,6 @@ HWND CreatePreviewParent(int width, int height)
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-// The driver's own windows need their messages pumped while a child of
-// another process lives in them.
-void Pump(DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(10);
-    }
-}
-
 TEST_F(Host, PreviewFillsItsParentAndEndsWithIt)
 {
     HWND parent = CreatePreviewParent(152, 112);

@@ -70,20 +70,6 @@ std::string ShortPathOf(const std::string& path)
     return shortPath;
 }
 
-std::vector<std::string> TemporaryFilesLeft()
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(InWindowsDir("zol*.tmp").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do
-        names.push_back(found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 const std::string confirmText = "Install Skorrel Zolp Screensaver ?    ";
 const std::string doneText = "      Saver installed       ";
 const std::vector<int> okCancel = {IDOK, IDCANCEL};

@@ -65,21 +65,6 @@ protected:
         PressKey('A');
         return WaitExit(saver);
     }
-
-    // Temporary files of an extraction that failed must not stay behind.
-    static std::vector<std::string> TemporaryFiles()
-    {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(InWindowsDir("zol*.tmp").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE)
-            return names;
-        do
-            names.push_back(found.cFileName);
-        while (FindNextFileA(search, &found));
-        FindClose(search);
-        return names;
-    }
 };
 
 TEST_F(MediaFiles, TheBuiltSaverCarriesTheCommittedMediaAsLanguageNeutralData)
@@ -98,7 +83,7 @@ TEST_F(MediaFiles, TheFirstRunWritesBothFilesAndLaterRunsKeepThem)
     EXPECT_EQ(0u, RunSaver());
     EXPECT_TRUE(ReadBytes(aviPath) == clip) << "zolp.avi differs from the resource";
     EXPECT_TRUE(ReadBytes(wavPath) == sound) << "zolp.wav differs from the resource";
-    EXPECT_TRUE(TemporaryFiles().empty());
+    EXPECT_TRUE(TemporaryFilesLeft().empty());
 
     // The user's own sound stays while the clip is there.
     ASSERT_TRUE(WriteBytes(wavPath, "the user's own sound"));
@@ -153,7 +138,7 @@ TEST_F(MediaFiles, NoClipFileKeepsTheSaverFromStartingAndClosing)
             EXPECT_TRUE(ReadBytes(aviPath) == c.bytes) << "a clip file that opens is never rewritten";
             EXPECT_FALSE(FileExists(wavPath));
         }
-        EXPECT_TRUE(TemporaryFiles().empty());
+        EXPECT_TRUE(TemporaryFilesLeft().empty());
         RemoveFile(aviPath);
     }
 }

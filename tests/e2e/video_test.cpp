@@ -42,34 +42,6 @@ long FigurePixels(const Screenshot& shot, const RECT& area)
     return figure;
 }
 
-// Absolute moves: Wine bases a relative move on a cursor position that the
-// saver's process may already have changed.
-void MoveCursorTo(int x, int y)
-{
-    int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = (x * 65536 + width - 1) / width;
-    input.mi.dy = (y * 65536 + height - 1) / height;
-    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-    SendInput(1, &input, sizeof input);
-}
-
-// The driver's own windows need their messages pumped while a window of
-// another process lives in them, and to see the device's notifications.
-void Pump(DWORD milliseconds)
-{
-    DWORD start = GetTickCount();
-    while (GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        Sleep(10);
-    }
-}
-
 HWND CreateTestWindow(const char* title, int width, int height)
 {
     WNDCLASSA windowClass = {};
