@@ -107,10 +107,15 @@ TEST_F(FaultSweep, EveryConditionClosesWithZeroAndLosesNothing)
         SCOPED_TRACE(c.name);
         RemoveMedia();
         RemoveFile(ini);
-#if !defined(_WIN64)
-        WritePrivateProfileStringA("avizolp", "sound", "0", "avizolp.ini");  // see DriverTest::SetUp
-#endif
         c.arrange();
+#if !defined(_WIN64)
+        // Without sound, as everywhere on i686 (see DriverTest::SetUp). A
+        // settings file that is a directory cannot say so, and a saver with
+        // sound may crash under qemu; the x86_64 run covers that case.
+        if (IsDirectory(ini))
+            continue;
+        WritePrivateProfileStringA("avizolp", "sound", "0", "avizolp.ini");
+#endif
         EXPECT_EQ(0u, RunAndClose(c.name));
         c.check();
         EXPECT_TRUE(TemporaryFilesLeft().empty());
