@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the benchmarks: the x86_64 saver against the reference player under
 # 64-bit Wine on a virtual display, side by side in one run.
-#   bench/run.sh [runs] [seconds]      (defaults: 5 runs, 30 s of playback)
+#   bench/run.sh [runs] [seconds] [loops]   (defaults: 5 runs, 30 s of playback, 10 loops)
 # Prints the figures and keeps them in build/x86_64/bench-results.txt.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,4 +18,4 @@ windows_path() { echo "Z:$(realpath "$1")" | tr / '\\'; }
 /usr/lib/wine/wine64 build/x86_64/bench/bench.exe \
   "$(windows_path build/x86_64/saver/avizolp.scr)" \
   "$(windows_path build/x86_64/bench/reference_player.exe)" \
-  "$(windows_path build/i686/saver/avizolp.scr)" "${1:-5}" "${2:-30}" | tee build/x86_64/bench-results.txt
+  "$(windows_path build/i686/saver/avizolp.scr)" "${1:-5}" "${2:-30}" "${3:-10}" | tee build/x86_64/bench-results.txt
