@@ -123,6 +123,18 @@ protected:
         ASSERT_TRUE(saver.running());
     }
 
+    // A verifier that would refuse is never asked: the saver is not marked
+    // running, and a key ends it with 0.
+    void ExpectAnUnprotectedRun()
+    {
+        Answer("refuse 0");
+        StartSaver();
+        EXPECT_FALSE(SaverRunningState());
+        PressKey('A');
+        EXPECT_EQ(0u, WaitExit(saver, 10000));
+        EXPECT_TRUE(Asked().empty());
+    }
+
     // One verification: the verifier's dialog shows, owned by the saver,
     // and goes again; whileUp runs while it is up. False when none came.
     bool AwaitVerification(const char* name, const std::function<void()>& whileUp = nullptr)
@@ -240,12 +252,25 @@ TEST_F(Password, AFaultInTheVerifierEndsTheRunPromptlyAndClearsTheRunningState)
 TEST_F(Password, WithoutTheUsersSettingNothingIsAskedOrMarkedRunning)
 {
     SetDword(HKEY_CURRENT_USER, desktopKey, "ScreenSaveUsePassword", 0);
-    Answer("refuse 0");
-    StartSaver();
-    EXPECT_FALSE(SaverRunningState());
-    PressKey('A');
-    EXPECT_EQ(0u, WaitExit(saver, 10000));
-    EXPECT_TRUE(Asked().empty());
+    ExpectAnUnprotectedRun();
+}
+
+// A verifier that is missing, or is no library at all, leaves the saver
+// unprotected: input ends it with 0, nothing is asked, nothing marked running.
+TEST_F(Password, AMissingOrBrokenVerifierLeavesTheSaverUnprotected)
+{
+    struct Case {
+        const char* name;
+        const char* bytes;  // nullptr: no file
+    } cases[] = {{"missing", nullptr}, {"not a library", "MZ this is not a library"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        RemoveFile(InStandinDir("PASSWORD.CPL"));
+        if (c.bytes != nullptr) {
+            ASSERT_TRUE(WriteBytes(InStandinDir("PASSWORD.CPL"), c.bytes));
+        }
+        ExpectAnUnprotectedRun();
+    }
 }
 
 // A stand-in for the display settings that asks for the change.
