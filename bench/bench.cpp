@@ -160,7 +160,9 @@ RunFigures MeasureRun(const std::string& commandLine, int seconds)
 
 // The times at which the picture changed, over the given span after the first
 // frame. A band of rows through the figure is enough to see every new frame,
-// and grabbing it takes well under a millisecond.
+// and grabbing it takes well under a millisecond; the grabs follow each other
+// without a sleep, which could last several milliseconds, and take one of the
+// two cores while the program under test has the other.
 std::vector<double> FrameTimes(const std::string& commandLine, double seconds)
 {
     Grab grab;
